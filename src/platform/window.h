@@ -48,6 +48,9 @@ struct ControlSpec {
   const wchar_t* note = nullptr;  // second line of a command link
   int bitmap = 0;                 // bitmap resource of a command link, 0 for none
   uint32_t exStyle = 0;
+  // A caption the window paints itself in red at (15, 0) of a button instead
+  // of the button's own text (the two installation kinds' frame captions).
+  const wchar_t* redCaption = nullptr;
 };
 
 struct Rect {
