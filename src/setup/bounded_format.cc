@@ -59,7 +59,10 @@ std::wstring FormatNumber(const FormatArg& arg, wchar_t conversion, bool plus, b
     double v = arg.kind == FormatArg::Kind::kFloat    ? arg.f
                : arg.kind == FormatArg::Kind::kSigned ? static_cast<double>(arg.i)
                                                       : static_cast<double>(arg.u);
-    std::snprintf(buf, sizeof buf, plus ? "%+.*f" : space ? "% .*f" : "%.*f",
+    std::snprintf(buf, sizeof buf,
+                  plus    ? "%+.*f"
+                  : space ? "% .*f"
+                          : "%.*f",
                   precision < 0 ? 6 : precision, v);
     return Widen(buf);
   }
@@ -103,11 +106,16 @@ uint32_t FormatBoundedV(wchar_t* dest, size_t capacity, const wchar_t* format,
     bool left = false, plus = false, space = false;
     wchar_t pad = L' ';
     for (;; ++p) {
-      if (*p == L'-') left = true;
-      else if (*p == L'+') plus = true;
-      else if (*p == L' ') space = true;
-      else if (*p == L'0') pad = L'0';
-      else break;
+      if (*p == L'-')
+        left = true;
+      else if (*p == L'+')
+        plus = true;
+      else if (*p == L' ')
+        space = true;
+      else if (*p == L'0')
+        pad = L'0';
+      else
+        break;
     }
     size_t width = 0;
     while (*p >= L'0' && *p <= L'9') width = width * 10 + static_cast<size_t>(*p++ - L'0');

@@ -17,7 +17,7 @@ namespace setup {
 
 // Results, as the system's HRESULTs.
 inline constexpr uint32_t kFormatOk = 0;
-inline constexpr uint32_t kFormatTruncated = 0x8007007A;     // STRSAFE_E_INSUFFICIENT_BUFFER
+inline constexpr uint32_t kFormatTruncated = 0x8007007A;    // STRSAFE_E_INSUFFICIENT_BUFFER
 inline constexpr uint32_t kFormatBadCapacity = 0x80070057;  // STRSAFE_E_INVALID_PARAMETER
 inline constexpr size_t kMaxBoundedCapacity = 0x7FFFFFFF;
 

@@ -4,6 +4,8 @@ namespace setup {
 
 SetupState state;
 
-void ResetSetupStateForTesting() { state = SetupState{}; }
+void ResetSetupStateForTesting() {
+  state = SetupState{};
+}
 
 }  // namespace setup

@@ -240,7 +240,9 @@ int HeadlessWindowSystem::ShowMessage(Window* owner, const wchar_t* text, const 
                                       MessageIcon icon) {
   messages.push_back({owner != nullptr, text ? text : L"", caption ? caption : L"", icon});
   // Also on stderr, so that a test of a process that ends can match it.
-  std::fprintf(stderr, "[message box] %s: %s\n", Narrow(messages.back().caption).c_str(),
+  static const char* const kIcons[] = {"error", "warning", "information"};
+  std::fprintf(stderr, "[message box, %s, %s] %s: %s\n", owner ? "owned" : "no owner",
+               kIcons[static_cast<int>(icon)], Narrow(messages.back().caption).c_str(),
                Narrow(messages.back().text).c_str());
   return 1;
 }
