@@ -82,6 +82,13 @@ void PumpMessages();
 // tests inject their own. Null restores the real clock.
 void SetClockForTesting(std::function<int64_t()> clock);
 
+// Where OpenSession gets its HTTP sessions: platform::CreateHttpSession unless
+// a test substitutes a scripted client (to reach the failures a real client
+// never produces, such as a session that cannot be created). Null restores it.
+using HttpSessionFactory =
+    std::function<std::unique_ptr<platform::HttpSession>(const wchar_t* agent)>;
+void SetHttpSessionFactoryForTesting(HttpSessionFactory factory);
+
 }  // namespace download
 
 #endif  // VALDORINE_DOWNLOAD_WEB_GRAB_H
