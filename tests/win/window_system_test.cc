@@ -326,21 +326,23 @@ TEST_F(WindowSystemTest, NotificationsReachTheCore) {
   EXPECT_EQ(events_.devices, (std::vector<uint32_t>{0x8000, 0x8004}));
 }
 
-// Counts the pixels of |control| that are plainly red, and those that are not
-// white.
+// Counts the pixels of |control| (its first |width| columns when given) that
+// are plainly red, dark, or not white.
 struct Ink {
-  int red = 0, dark = 0;
+  int red = 0, dark = 0, marked = 0;
 };
-Ink InkOf(HWND control) {
+Ink InkOf(HWND control, int width = 0) {
   Ink ink;
   RECT r;
   GetClientRect(control, &r);
+  if (width) r.right = width;
   HDC dc = GetDC(control);
   for (int y = 0; y < r.bottom; ++y) {
     for (int x = 0; x < r.right; ++x) {
       COLORREF c = GetPixel(dc, x, y);
       if (GetRValue(c) > 200 && GetGValue(c) < 110 && GetBValue(c) < 110) ++ink.red;
       if (GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128) ++ink.dark;
+      if (GetRValue(c) < 0xE0 || GetGValue(c) < 0xE0 || GetBValue(c) < 0xE0) ++ink.marked;
     }
   }
   ReleaseDC(control, dc);
@@ -354,6 +356,12 @@ TEST_F(WindowSystemTest, RedCaptionsAndPaintedProgressLines) {
   UpdateWindow(hwnd(4));
   EXPECT_GT(InkOf(hwnd(4)).red, 5) << "the radio button's caption is not red";
   EXPECT_EQ(InkOf(hwnd(3)).red, 0);
+  // The radio circle stays, and shows whether it is chosen.
+  int unticked = InkOf(hwnd(4), 14).marked;
+  EXPECT_GT(unticked, 0);
+  window_->SetChecked(control(4), true);
+  UpdateWindow(hwnd(4));
+  EXPECT_GT(InkOf(hwnd(4), 14).marked, unticked);
 
   // A line painted onto a static control shows; painting an empty line wipes
   // it with blanks.

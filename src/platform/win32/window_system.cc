@@ -8,6 +8,7 @@
 #include "platform/win32/win32.h"
 #include <commctrl.h>
 #include <uxtheme.h>
+#include <vssym32.h>
 // clang-format on
 
 namespace platform::win32 {
@@ -63,6 +64,36 @@ HFONT BoldFontFrom(int stockFont, LONG height) {
   logFont.lfHeight = height;
   logFont.lfWeight = FW_BOLD;
   return ::CreateFontIndirectW(&logFont);
+}
+
+// Skipping the button's own drawing skips its radio circle or check box too,
+// which would leave the chosen installation kind unseen: draw it here, left
+// of the caption.
+void DrawButtonGlyph(HWND button, HDC dc) {
+  LONG_PTR type = ::GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK;
+  bool radio = type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+  bool check = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX;
+  if (!radio && !check) return;
+  bool checked = ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  bool enabled = ::IsWindowEnabled(button);
+  RECT client;
+  ::GetClientRect(button, &client);
+  constexpr int kGlyph = 13;
+  int top = std::max(0, (static_cast<int>(client.bottom) - kGlyph) / 2);
+  RECT box = {0, top, kGlyph, top + kGlyph};
+  if (HTHEME theme = ::OpenThemeData(button, L"BUTTON")) {
+    int part = radio ? BP_RADIOBUTTON : BP_CHECKBOX;
+    int state = radio ? (checked ? (enabled ? RBS_CHECKEDNORMAL : RBS_CHECKEDDISABLED)
+                                 : (enabled ? RBS_UNCHECKEDNORMAL : RBS_UNCHECKEDDISABLED))
+                      : (checked ? (enabled ? CBS_CHECKEDNORMAL : CBS_CHECKEDDISABLED)
+                                 : (enabled ? CBS_UNCHECKEDNORMAL : CBS_UNCHECKEDDISABLED));
+    ::DrawThemeBackground(theme, dc, part, state, &box, nullptr);
+    ::CloseThemeData(theme);
+    return;
+  }
+  UINT flags = (radio ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) | (checked ? DFCS_CHECKED : 0) |
+               (enabled ? 0 : DFCS_INACTIVE);
+  ::DrawFrameControl(dc, &box, DFC_BUTTON, flags);
 }
 
 struct ConfirmTexts {
@@ -425,6 +456,7 @@ LRESULT Win32Window::HandleNotify(WPARAM wParam, LPARAM lParam) {
   if (record && !record->redCaption.empty() && header->code == NM_CUSTOMDRAW) {
     const auto* draw = reinterpret_cast<const NMCUSTOMDRAW*>(lParam);
     if (draw->dwDrawStage == CDDS_PREPAINT) {
+      DrawButtonGlyph(header->hwndFrom, draw->hdc);
       ::SetBkMode(draw->hdc, TRANSPARENT);
       ::SetTextColor(draw->hdc, kCaptionRed);
       ::TextOutW(draw->hdc, 15, 0, record->redCaption.c_str(),
