@@ -28,8 +28,8 @@ uint32_t CreateRegistryKey(RegistryRoot root, const wchar_t* subkey, const wchar
 
 // Reads the default value of |subkey| under |root| (RegOpenKeyExW with
 // KEY_QUERY_VALUE, RegQueryValueW). Returns 0 and sets |value|, or a system
-// error code (kErrorFileNotFound for a missing key or value). As with
-// RegQueryValueW, an existing key without a default value reads as empty.
+// error code (kErrorFileNotFound for a missing key). As RegQueryValueW does,
+// a key without a default value reads as empty.
 uint32_t ReadRegistryDefault(RegistryRoot root, const wchar_t* subkey, std::wstring* value);
 
 }  // namespace platform
