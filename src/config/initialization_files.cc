@@ -1,6 +1,7 @@
 #include "config/initialization_files.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
