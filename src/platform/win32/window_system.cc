@@ -83,10 +83,13 @@ void DrawButtonGlyph(HWND button, HDC dc) {
   RECT box = {0, top, kGlyph, top + kGlyph};
   if (HTHEME theme = ::OpenThemeData(button, L"BUTTON")) {
     int part = radio ? BP_RADIOBUTTON : BP_CHECKBOX;
-    int state = radio ? (checked ? (enabled ? RBS_CHECKEDNORMAL : RBS_CHECKEDDISABLED)
-                                 : (enabled ? RBS_UNCHECKEDNORMAL : RBS_UNCHECKEDDISABLED))
-                      : (checked ? (enabled ? CBS_CHECKEDNORMAL : CBS_CHECKEDDISABLED)
-                                 : (enabled ? CBS_UNCHECKEDNORMAL : CBS_UNCHECKEDDISABLED));
+    int state;
+    if (radio)
+      state = checked ? (enabled ? RBS_CHECKEDNORMAL : RBS_CHECKEDDISABLED)
+                      : (enabled ? RBS_UNCHECKEDNORMAL : RBS_UNCHECKEDDISABLED);
+    else
+      state = checked ? (enabled ? CBS_CHECKEDNORMAL : CBS_CHECKEDDISABLED)
+                      : (enabled ? CBS_UNCHECKEDNORMAL : CBS_UNCHECKEDDISABLED);
     ::DrawThemeBackground(theme, dc, part, state, &box, nullptr);
     ::CloseThemeData(theme);
     return;
