@@ -26,7 +26,7 @@ fi
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  WINEPREFIX=$demo/wineprefix wineserver -k 2>/dev/null
+  WINEPREFIX=$demo/wineprefix PATH=$PATH:/usr/lib/wine wineserver -k 2>/dev/null
   return 0
 }
 trap cleanup EXIT

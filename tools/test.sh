@@ -32,7 +32,7 @@ done
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  WINEPREFIX=$root/build/win-x64/wineprefix wineserver -k 2>/dev/null
+  WINEPREFIX=$root/build/win-x64/wineprefix PATH=$PATH:/usr/lib/wine wineserver -k 2>/dev/null
   return 0
 }
 trap cleanup EXIT

@@ -11,20 +11,27 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installers: the setup needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 timeout_s=${VALDORINE_WINE_TIMEOUT:-120}
+# Debian puts the 64-bit loader beside Wine's libraries, not on PATH.
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+export PATH=$PATH:/usr/lib/wine
 
 if [ ! -f "$WINEPREFIX/.valdorine-booted" ]; then
   mkdir -p "$WINEPREFIX"
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.valdorine-booted" ]; then
-      timeout 300 wine64 wineboot -i >/dev/null 2>&1
-      timeout 60 wineserver -w
-      touch "$WINEPREFIX/.valdorine-booted"
+      if timeout 300 "$wine" wineboot -i >/dev/null 2>&1 && timeout 60 "$wineserver" -w; then
+        touch "$WINEPREFIX/.valdorine-booted"
+      else
+        echo "wine-run: could not boot the prefix $WINEPREFIX" >&2
+        exit 125
+      fi
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec timeout -k 5 "$timeout_s" xvfb-run -a -s "-screen 0 1280x1024x24" wine64 "$exe" "$@"
+  exec timeout -k 5 "$timeout_s" xvfb-run -a -s "-screen 0 1280x1024x24" "$wine" "$exe" "$@"
 fi
-exec timeout -k 5 "$timeout_s" wine64 "$exe" "$@"
+exec timeout -k 5 "$timeout_s" "$wine" "$exe" "$@"
