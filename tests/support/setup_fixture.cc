@@ -5,7 +5,10 @@
 #include "setup/startup.h"
 
 #ifndef _WIN32
+#include <fstream>
+
 #include "platform/posix/posix_config.h"
+#include "platform/posix/posix_drives.h"
 #include "platform/posix/posix_paths.h"
 #endif
 
@@ -23,11 +26,20 @@ void SetupFixture::SetUp() {
   platform::posix::SetKnownFolder(platform::KnownFolder::kLocalAppData,
                                   L"C:\\Users\\Ann\\AppData\\Local");
   platform::posix::ClearStartedPrograms();
+  // No removable drive unless a test adds one: an empty sysfs and mount table.
+  platform::posix::ResetDriveSources();
+  std::filesystem::create_directories(temp_.path() / "sys/class/block");
+  std::ofstream(temp_.path() / "mountinfo").flush();
+  platform::posix::SetSysfsRoot(temp_.path() / "sys");
+  platform::posix::SetMountInfoFile(temp_.path() / "mountinfo");
 #endif
 }
 
 void SetupFixture::TearDown() {
   install::SetPauseForTesting(nullptr);
+#ifndef _WIN32
+  platform::posix::ResetDriveSources();
+#endif
   setup::ResetSetupStateForTesting();
 }
 
@@ -53,6 +65,18 @@ std::filesystem::path SetupFixture::AddDrive(wchar_t letter) {
   platform::posix::SetDriveFolder(letter, folder);
 #endif
   return folder;
+}
+
+void SetupFixture::AddRemovableDrive(wchar_t letter) {
+  AddDrive(letter);
+#ifndef _WIN32
+  std::string name = std::string("sd") + static_cast<char>(letter - L'A' + 'a');
+  std::filesystem::path disk = temp_.path() / "sys/devices/pci0000:00/usb1/1-1/block" / name;
+  std::filesystem::create_directories(disk);
+  std::ofstream(disk / "removable") << "1\n";
+  std::filesystem::create_symlink(disk, temp_.path() / "sys/class/block" / name);
+  platform::posix::SetDriveDevice(letter, name);
+#endif
 }
 
 std::filesystem::path SetupFixture::Host(const std::wstring& windowsPath) const {

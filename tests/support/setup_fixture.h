@@ -30,6 +30,8 @@ class SetupFixture : public ::testing::Test {
   std::filesystem::path Host(const std::wstring& windowsPath) const;
   // Maps |letter| to a new folder below the test's temporary folder.
   std::filesystem::path AddDrive(wchar_t letter);
+  // Maps |letter| to a folder on a removable USB disk of the fixture's sysfs.
+  void AddRemovableDrive(wchar_t letter);
 
   TempFolder temp_;
   platform::headless::HeadlessWindowSystem system_;

@@ -1,7 +1,8 @@
 // The Windows test program's entry: GoogleTest with COM initialised on the
 // main thread, as the setup's own entry point does.
-#include <windows.h>
 #include <gtest/gtest.h>
+
+#include "platform/win32/win32.h"
 
 int wmain(int argc, wchar_t** argv) {
   ::testing::InitGoogleTest(&argc, argv);
