@@ -125,7 +125,9 @@ TEST_F(ClassesRootTest, ReadsDefaultValuesCutToTheCallersBuffer) {
     SCOPED_TRACE(std::string(c.key, c.key + std::char_traits<wchar_t>::length(c.key)));
     wchar_t out[300] = L"unchanged";
     EXPECT_EQ(install::ReadClassesRootDefault(c.key, out, c.capacity), c.result);
-    if (c.result == 0) EXPECT_EQ(std::wstring(out), c.value);
+    if (c.result == 0) {
+      EXPECT_EQ(std::wstring(out), c.value);
+    }
   }
 }
 

@@ -123,7 +123,9 @@ TEST_F(RegistryStoreTest, ReadsDefaultValuesOfHandWrittenFiles) {
     SCOPED_TRACE(platform::posix::ToUtf8(c.key));
     std::wstring value = L"unchanged";
     EXPECT_EQ(platform::ReadRegistryDefault(c.root, c.key, &value), c.result);
-    if (c.result == 0) EXPECT_EQ(value, c.value);
+    if (c.result == 0) {
+      EXPECT_EQ(value, c.value);
+    }
   }
 }
 

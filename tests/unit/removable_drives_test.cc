@@ -81,7 +81,8 @@ class FixtureMachine {
       platform::posix::SetDriveFolder(drive.letter, folder);
       if (drive.tie) platform::posix::SetDriveDevice(drive.letter, drive.tie);
       if (drive.dev) {
-        mounts << id++ << " 20 " << drive.dev << " / " << Escape(folder.string())
+        ++id;
+        mounts << id << " 20 " << drive.dev << " / " << Escape(folder.string())
                << " rw,relatime shared:" << id << " - " << drive.fsType << " " << drive.source
                << " rw\n";
       }
@@ -290,7 +291,9 @@ TEST_F(RemovableDrivesTest, BusTypesOfTheVolumes) {
     SCOPED_TRACE(platform::posix::ToUtf8(c.device));
     uint32_t bus = 0xFFFF;
     EXPECT_EQ(platform::QueryStorageBusType(c.device, &bus), c.opens);
-    if (c.opens) EXPECT_EQ(bus, c.bus);
+    if (c.opens) {
+      EXPECT_EQ(bus, c.bus);
+    }
   }
 }
 

@@ -122,7 +122,8 @@ TEST_F(UninstallEntryTest, TheRegistryEditorExportsTheEntry) {
   fs::remove(exported);
   std::wstring command = L"regedit.exe /E \"" + exported.wstring() + L"\" \"HKEY_LOCAL_MACHINE\\" +
                          kUninstallKey + L"\"";
-  STARTUPINFOW startup = {sizeof startup};
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &startup, &process));
@@ -187,7 +188,9 @@ TEST(RegistryDefaultTest, ReadsWhatTheSystemHolds) {
     std::wstring value = L"unchanged";
     EXPECT_EQ(platform::ReadRegistryDefault(platform::RegistryRoot::kCurrentUser, c.subkey, &value),
               c.result);
-    if (c.result == 0) EXPECT_EQ(value, c.value);
+    if (c.result == 0) {
+      EXPECT_EQ(value, c.value);
+    }
   }
   RegDeleteTreeW(HKEY_CURRENT_USER, base);
 }
