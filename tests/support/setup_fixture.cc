@@ -5,6 +5,7 @@
 #include "setup/startup.h"
 
 #ifndef _WIN32
+#include <cstdlib>
 #include <fstream>
 
 #include "platform/posix/posix_config.h"
@@ -25,7 +26,15 @@ void SetupFixture::SetUp() {
   platform::posix::SetKnownFolder(platform::KnownFolder::kDocuments, L"C:\\Users\\Ann\\Documents");
   platform::posix::SetKnownFolder(platform::KnownFolder::kLocalAppData,
                                   L"C:\\Users\\Ann\\AppData\\Local");
+  // The user's special folders exist, as on a real system.
+  for (auto folder : {platform::SpecialFolder::kDesktopDirectory,
+                      platform::SpecialFolder::kStartMenu, platform::SpecialFolder::kPrograms}) {
+    std::wstring path;
+    if (platform::GetSpecialFolder(folder, &path)) std::filesystem::create_directories(Host(path));
+  }
   platform::posix::ClearStartedPrograms();
+  // Links never start a real browser from a test.
+  setenv("VALDORINE_OPENER", "true", 1);
   // No removable drive unless a test adds one: an empty sysfs and mount table.
   platform::posix::ResetDriveSources();
   std::filesystem::create_directories(temp_.path() / "sys/class/block");

@@ -4,10 +4,12 @@
 
 #include <fstream>
 #include <map>
+#include <optional>
 
 #include "install/main_file_lists.h"
 #include "platform/posix/posix_config.h"
 #include "platform/posix/posix_paths.h"
+#include "platform/shell.h"
 #include "setup/control_ids.h"
 #include "setup/setup_state.h"
 #include "setup/startup.h"
@@ -75,6 +77,11 @@ class InstallSequenceTest : public testing_support::SetupFixture {
 };
 
 TEST_F(InstallSequenceTest, StandardInstallPutsTheProductInPlaceAndShowsTheAddonPage) {
+  system_.Then([this] {
+    system_.Press(IDC_DESKTOP_SHORTCUT);
+    system_.Press(IDC_START_MENU_SHORTCUT);
+    system_.Press(IDC_PROGRAM_MENU_SHORTCUT);
+  });
   InstallStandard(L"C:\\Program Files\\Valdorine");
   bool addonPageShown = false, installDisabled = false, gotoEnabled = false;
   int barAtEnd = 0;
@@ -110,6 +117,15 @@ TEST_F(InstallSequenceTest, StandardInstallPutsTheProductInPlaceAndShowsTheAddon
   }
   EXPECT_TRUE(std::filesystem::exists(Host(local + L"\\cache\\Valdorine.xml")));
   EXPECT_TRUE(std::filesystem::exists(Host(local + L"\\cache\\ValdorineIni.xml")));
+
+  for (auto folder : {platform::SpecialFolder::kDesktopDirectory,
+                      platform::SpecialFolder::kStartMenu, platform::SpecialFolder::kPrograms}) {
+    std::wstring path;
+    ASSERT_TRUE(platform::GetSpecialFolder(folder, &path));
+    EXPECT_TRUE(std::filesystem::is_regular_file(Host(path + L"\\Valdorine.lnk")));
+  }
+  std::ifstream registry(Host(L"C:\\registry.reg"), std::ios::binary);
+  EXPECT_TRUE(registry.good());
 
   // Launch at exit was ticked and the install ran to its end.
   const auto& started = platform::posix::StartedPrograms();
@@ -160,14 +176,14 @@ TEST_F(InstallSequenceTest, RefusalsAndUncreatableFolders) {
        L"Veuillez s\u00e9lectionner le dossier d'installation", L"Valdorine", IDC_INSTALL_FOLDER,
        true},
       {"drive without folder", false, false, L"Q:\\Valdorine",
-       L"The install path cannot be created.\nAborting.", L"Valdorine Install",
-       IDC_INSTALL_FOLDER, false},
+       L"The install path cannot be created.\nAborting.", L"Valdorine Install", IDC_INSTALL_FOLDER,
+       false},
       {"parent is a file", true, false, L"C:\\plainfile\\Valdorine",
        L"The install path cannot be created.\nAborting.", L"Valdorine Install", IDC_USB_FOLDER,
        false},
       {"longer than a path", false, false, L"C:\\" + std::wstring(300, L'v'),
-       L"The install path cannot be created.\nAborting.", L"Valdorine Install",
-       IDC_INSTALL_FOLDER, false},
+       L"The install path cannot be created.\nAborting.", L"Valdorine Install", IDC_INSTALL_FOLDER,
+       false},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
@@ -218,17 +234,26 @@ TEST_F(InstallSequenceTest, FailedListsStopWithTheirMessageAndLetTheUserRetry) {
     std::string notRequested;
   };
   const Case cases[] = {
-      {"main list", "/download/devureruzir/main/exe/vdBatch.exe",
-       {L"Could not copy the main files. Aborting."}, false,
+      {"main list",
+       "/download/devureruzir/main/exe/vdBatch.exe",
+       {L"Could not copy the main files. Aborting."},
+       false,
        "/download/devureruzir/main/langues/0001/vdBrowser_0001.dlk"},
-      {"English list", "/download/devureruzir/main/langues/0001/vdMedia_0001.dlk",
-       {L"Could not copy the EN language files. Aborting."}, false,
+      {"English list",
+       "/download/devureruzir/main/langues/0001/vdMedia_0001.dlk",
+       {L"Could not copy the EN language files. Aborting."},
+       false,
        "/download/devureruzir/main/langues/0033/vdBrowser_0033.dlk"},
-      {"French list", "/download/devureruzir/main/langues/0033/vdBrowser_0033.dlk",
-       {L"Could not copy the FR language files. Aborting."}, false,
+      {"French list",
+       "/download/devureruzir/main/langues/0033/vdBrowser_0033.dlk",
+       {L"Could not copy the FR language files. Aborting."},
+       false,
        "/download/devureruzir/main/skin/ebook.png"},
       // The skin list stops at its failing entry; the next list still runs.
-      {"skin list: passed over", "/download/devureruzir/main/skin/BMB.png", {}, true,
+      {"skin list: passed over",
+       "/download/devureruzir/main/skin/BMB.png",
+       {},
+       true,
        "/download/devureruzir/main/licences/7zip-license.txt"},
   };
   for (const Case& k : cases) {
@@ -277,8 +302,7 @@ TEST_F(InstallSequenceTest, ConfirmedExitDuringTheDownloadEndsQuietly) {
   InstallStandard(L"C:\\Quit");
   // Once the slow file is under way, the user presses Exit and says Yes.
   system_.DuringPumps([this] {
-    if (Control(IDC_PROGRESS_FILE).painted.find(L"DevureruzIR") == std::wstring::npos)
-      return false;
+    if (Control(IDC_PROGRESS_FILE).painted.find(L"DevureruzIR") == std::wstring::npos) return false;
     system_.Press(IDC_EXIT);
     return true;
   });
@@ -290,10 +314,78 @@ TEST_F(InstallSequenceTest, ConfirmedExitDuringTheDownloadEndsQuietly) {
   for (const auto& r : VendorServer::Get().Requests())
     EXPECT_EQ(r.target.find("vdTextView"), std::string::npos);
   for (const auto& entry : std::filesystem::recursive_directory_iterator(Host(L"C:\\Quit")))
-    EXPECT_EQ(entry.path().extension().string().find("tmp"), std::string::npos)
-        << entry.path();
+    EXPECT_EQ(entry.path().extension().string().find("tmp"), std::string::npos) << entry.path();
   EXPECT_TRUE(platform::posix::StartedPrograms().empty());
   EXPECT_EQ(state.launchAtExit, 0);
+}
+
+TEST_F(InstallSequenceTest, FolderTreeCountsExistingNamesAndSkipsWhatIsThere) {
+  // A plain file where a leaf of the tree belongs counts as existing: no
+  // message, and the list that writes below it fails quietly.
+  std::filesystem::create_directories(Host(L"C:\\Odd"));
+  std::ofstream(Host(L"C:\\Odd") / "Skin") << "not a folder";
+  InstallStandard(L"C:\\Odd");
+  EXPECT_EQ(RunSetup(), 1);
+  EXPECT_TRUE(MessageTexts().empty());
+  EXPECT_TRUE(std::filesystem::is_regular_file(Host(L"C:\\Odd\\Skin")));
+  EXPECT_TRUE(std::filesystem::exists(Host(L"C:\\Odd\\DevureruzIR.exe")));
+  EXPECT_TRUE(std::filesystem::exists(Host(L"C:\\Odd\\Licences\\zlib.txt")));
+
+  // A second install into the complete tree creates nothing new and replaces
+  // every file with the served one.
+  std::ofstream(Host(L"C:\\Odd\\DevureruzIR.exe"), std::ios::trunc) << "old";
+  std::filesystem::remove(Host(L"C:\\Odd\\Skin"));
+  std::filesystem::create_directories(Host(L"C:\\Odd\\Skin"));
+  platform::headless::HeadlessWindowSystem again;
+  ResetSetupStateForTesting();
+  again.Then([&] {
+    again.window()->Find(IDC_INSTALL_FOLDER)->text = L"C:\\Odd";
+    again.Press(IDC_INSTALL_NOW);
+  });
+  EXPECT_EQ(setup::RunSetup(again), 1);
+  EXPECT_TRUE(again.messages.empty());
+  ExpectProductInPlace(L"C:\\Odd", L"C:\\Users\\Ann\\AppData\\Local\\Valdorine\\cache");
+}
+
+TEST_F(InstallSequenceTest, AFileInPlaceOfAParentFolderStopsTheTreeWithItsMessage) {
+  std::filesystem::create_directories(Host(L"C:\\Odd"));
+  std::ofstream(Host(L"C:\\Odd") / "AddOns") << "not a folder";
+  bool installEnabled = false;
+  InstallStandard(L"C:\\Odd");
+  system_.Then([&] { installEnabled = Control(IDC_INSTALL_NOW).enabled; });
+  EXPECT_EQ(RunSetup(), 1);
+  ASSERT_EQ(system_.messages.size(), 1u);
+  EXPECT_EQ(system_.messages[0].text, L"Could not create C:\\Odd/AddOns/Archivers!");
+  EXPECT_EQ(system_.messages[0].icon, platform::MessageIcon::kWarning);
+  EXPECT_TRUE(system_.messages[0].owned);
+  EXPECT_TRUE(installEnabled);
+  EXPECT_TRUE(VendorServer::Get().Requests().empty());
+}
+
+class InstallFatalErrorTest : public testing_support::SetupFixture {};
+
+TEST_F(InstallFatalErrorTest, WorkFolderFailuresEndTheProcess) {
+  struct Case {
+    const char* name;
+    std::optional<std::wstring> localAppData;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"no Local AppData", std::nullopt,
+       "\\[message box, no owner, error\\] Valdorine Install: Could not find the Local AppData "
+       "path, aborting\\.\\.\\."},
+      {"Local AppData on a missing drive", L"Q:\\AppData",
+       "\\[message box, no owner, warning\\] Valdorine Install: Could not create the Valdorine "
+       "temp directory!\nAborting\\."},
+  };
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::posix::SetKnownFolder(platform::KnownFolder::kLocalAppData, c.localAppData);
+    platform::headless::HeadlessWindowSystem system;
+    system.Then([&] { system.Press(IDC_INSTALL_NOW); });
+    EXPECT_EXIT(setup::RunSetup(system), testing::ExitedWithCode(0), c.expected);
+  }
 }
 
 }  // namespace
