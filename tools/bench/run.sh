@@ -10,6 +10,7 @@ source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
 build_dir="${1:-$source_dir/build/native-release}"
 shift || true
 
+cd "$source_dir"
 command -v curl >/dev/null || { echo "run.sh: the curl command line is needed" >&2; exit 1; }
 cmake --preset native-release -S "$source_dir" -B "$build_dir" -DBUILD_TESTING=ON >/dev/null
 if ! cmake --build "$build_dir" --target download_bench vendor_server; then
