@@ -70,6 +70,8 @@ TEST_F(DownloadClientTest, AListArrivesByteForByteWithItsProgress) {
   const std::string program = PatternBytes(300 * 1024, 1);
   const std::string library = PatternBytes(50 * 1024, 2);
   const std::string text = "Valdorine read-me\r\n";
+  // Within one second: no rate on the counter line.
+  SetClockForTesting([] { return int64_t{1000}; });
   ASSERT_EQ(
       List({Serve("Viewer.exe", program), Serve("Codec.DLK", library), Serve("readme.txt", text)}),
       DownloadResult::kComplete);
