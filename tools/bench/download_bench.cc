@@ -256,7 +256,7 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
   std::string serverProgram = VALDORINE_VENDOR_SERVER_PATH;
   fs::path work;
-  int rounds = 3;
+  int rounds = 5;
   size_t largeMiB = 256;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
