@@ -4,6 +4,8 @@
 
 #include "platform/win32/win32.h"
 
+#include <objbase.h>
+
 int wmain(int argc, wchar_t** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   HRESULT com = CoInitialize(nullptr);
