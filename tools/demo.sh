@@ -18,7 +18,7 @@ done
 # The product on the demo server: about 100 MB, derived from the setup's own lists.
 if [ ! -f "$demo/vendor-root/.complete" ]; then
   rm -rf "$demo/vendor-root"
-  build/native-release/tools/vendor_tree/make_vendor_tree --profile realistic \
+  build/native-release/tools/vendor_tree/make_vendor_tree \
     --out "$demo/vendor-root" || exit 1
   touch "$demo/vendor-root/.complete"
 fi

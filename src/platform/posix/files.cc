@@ -14,6 +14,7 @@
 
 #include "platform/errors.h"
 #include "platform/posix/posix_paths.h"
+#include "platform/write_buffer.h"
 
 namespace platform {
 namespace fs = std::filesystem;
@@ -38,7 +39,24 @@ class PosixOutputFile : public OutputFile {
   }
 
   uint32_t Write(const void* data, size_t size) override {
-    const char* p = static_cast<const char*>(data);
+    return buffer_.Append(data, size, [this](const char* p, size_t n) { return WriteAll(p, n); });
+  }
+
+  uint32_t Commit() override {
+    if (uint32_t error = buffer_.Drain([this](const char* p, size_t n) { return WriteAll(p, n); }))
+      return error;
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) return WindowsErrorFromErrno(errno);
+    std::error_code ec;
+    if (fs::is_directory(final_, ec)) return kErrorAccessDenied;
+    if (::rename(temp_.c_str(), final_.c_str()) != 0) return WindowsErrorFromErrno(errno);
+    committed_ = true;
+    return 0;
+  }
+
+ private:
+  uint32_t WriteAll(const char* p, size_t size) {
     while (size > 0) {
       ssize_t n = ::write(fd_, p, size);
       if (n < 0) {
@@ -51,18 +69,7 @@ class PosixOutputFile : public OutputFile {
     return 0;
   }
 
-  uint32_t Commit() override {
-    int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) return WindowsErrorFromErrno(errno);
-    std::error_code ec;
-    if (fs::is_directory(final_, ec)) return kErrorAccessDenied;
-    if (::rename(temp_.c_str(), final_.c_str()) != 0) return WindowsErrorFromErrno(errno);
-    committed_ = true;
-    return 0;
-  }
-
- private:
+  WriteBuffer buffer_;
   int fd_;
   fs::path temp_;
   fs::path final_;

@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32.h"
+#include "platform/write_buffer.h"
 // clang-format off
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -39,20 +40,13 @@ class Win32OutputFile : public OutputFile {
 
   uint32_t Write(const void* data, size_t size) override {
     if (!file_) return kErrorInvalidHandle;
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-      DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-      DWORD written = 0;
-      if (!::WriteFile(file_.Get(), p, chunk, &written, nullptr)) return ::GetLastError();
-      if (written == 0) return kErrorWriteFault;
-      p += written;
-      size -= written;
-    }
-    return 0;
+    return buffer_.Append(data, size, [this](const char* p, size_t n) { return WriteAll(p, n); });
   }
 
   uint32_t Commit() override {
     if (!file_) return kErrorInvalidHandle;
+    if (uint32_t error = buffer_.Drain([this](const char* p, size_t n) { return WriteAll(p, n); }))
+      return error;
     // No flush: the rename makes the file whole for readers either way, and a
     // flush per downloaded file would slow the install for no gain.
     HANDLE handle = file_.Release();
@@ -65,6 +59,19 @@ class Win32OutputFile : public OutputFile {
   }
 
  private:
+  uint32_t WriteAll(const char* p, size_t size) {
+    while (size > 0) {
+      DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+      DWORD written = 0;
+      if (!::WriteFile(file_.Get(), p, chunk, &written, nullptr)) return ::GetLastError();
+      if (written == 0) return kErrorWriteFault;
+      p += written;
+      size -= written;
+    }
+    return 0;
+  }
+
+  WriteBuffer buffer_;
   ScopedFileHandle file_;
   std::wstring temp_;
   std::wstring final_;
