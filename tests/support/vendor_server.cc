@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <utility>
 
 #include "server/fault_names.h"
 
@@ -279,6 +280,18 @@ std::vector<RecordedRequest> VendorServer::Requests() {
     requests.push_back(std::move(request));
   }
   return requests;
+}
+
+std::vector<RecordedRequest> VendorServer::RequestsFor(const std::string& pathEnd) {
+  std::vector<RecordedRequest> matching;
+  for (RecordedRequest& request : Requests()) {
+    const std::string& target = request.target;
+    if (target.size() >= pathEnd.size() &&
+        target.compare(target.size() - pathEnd.size(), pathEnd.size(), pathEnd) == 0) {
+      matching.push_back(std::move(request));
+    }
+  }
+  return matching;
 }
 
 void VendorServer::ClearRequests() {

@@ -51,6 +51,10 @@ class VendorServer {
   void SetFault(const std::string& urlPath, Fault fault);
   void ClearFaults();
   std::vector<RecordedRequest> Requests();
+  // The logged requests whose target ends with |pathEnd|. Other test
+  // programs and earlier runs may share the server, so a test looks at its
+  // own paths, and at what it added to their log.
+  std::vector<RecordedRequest> RequestsFor(const std::string& pathEnd);
   void ClearRequests();
 
   VendorServer(const VendorServer&) = delete;

@@ -1,9 +1,8 @@
-// The posix HTTP client against the vendor test server, reached as the setup
-// reaches the vendor host: through the proxy setting.
+// This platform's HTTP client (libcurl natively, WinINet on Windows and under
+// Wine) against the vendor test server, reached as the setup reaches the
+// vendor host: through the proxy setting. Where the two clients answer
+// differently, the rows and checks say which client and why.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -14,71 +13,29 @@
 
 #include "platform/errors.h"
 #include "platform/http.h"
+#include "support/http_test_helpers.h"
 #include "support/vendor_server.h"
-#include "vendor_host.h"
+
+#ifndef _WIN32
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
 using platform::HttpResponse;
 using platform::HttpSession;
 using testing_support::Fault;
+using testing_support::HttpStallSecondsInForce;
 using testing_support::PatternBytes;
+using testing_support::ReadAll;
+using testing_support::VendorHost;
 using testing_support::VendorServer;
-
-constexpr uint32_t kStallSecondsForTests = 3;
+using testing_support::VendorUrl;
 
 // Before any session of this process reads it.
-const bool stallShortened = [] {
-  ::setenv("VALDORINE_HTTP_STALL_SECONDS", std::to_string(kStallSecondsForTests).c_str(), 0);
-  return true;
-}();
-
-// Another test file of this program may have set it first.
-int StallSecondsInForce() {
-  return std::atoi(std::getenv("VALDORINE_HTTP_STALL_SECONDS"));
-}
-
-std::string VendorHost() {
-  std::string host;
-  for (const wchar_t* c = VALDORINE_VENDOR_HOST; *c; ++c) host.push_back(static_cast<char>(*c));
-  return host;
-}
-
-std::wstring Wide(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-
-std::wstring VendorUrl(const std::string& path) {
-  return Wide("http://" + VendorHost() + path);
-}
-
-// Reads to the end or the first failure; returns the last Read's result.
-// The server's log of one path. Other test programs and earlier runs may
-// share the server, so tests look only at their own path, and at what they
-// added to its log.
-std::vector<testing_support::RecordedRequest> RequestsFor(const std::string& path) {
-  std::vector<testing_support::RecordedRequest> matching;
-  for (auto& request : VendorServer::Get().Requests()) {
-    const std::string& target = request.target;
-    if (target.size() >= path.size() &&
-        target.compare(target.size() - path.size(), path.size(), path) == 0) {
-      matching.push_back(request);
-    }
-  }
-  return matching;
-}
-
-uint32_t ReadAll(HttpResponse& response, size_t capacity, std::string* body) {
-  std::string block(capacity, '\0');
-  for (;;) {
-    size_t received = 99999;
-    uint32_t error = response.Read(block.data(), capacity, &received);
-    if (error != platform::kErrorSuccess) return error;
-    EXPECT_LE(received, capacity);
-    if (received == 0) return platform::kErrorSuccess;
-    body->append(block.data(), received);
-  }
-}
+const bool stallShortened = testing_support::ShortenHttpStall(3);
 
 class HttpClientTest : public ::testing::Test {
  protected:
@@ -90,6 +47,10 @@ class HttpClientTest : public ::testing::Test {
   }
 
   static VendorServer& server() { return VendorServer::Get(); }
+
+  static std::string PathFor(const std::string& name) {
+    return testing_support::TestPath("http", name);
+  }
 
   std::unique_ptr<HttpSession> session_;
 };
@@ -113,6 +74,7 @@ struct Case {
 constexpr size_t k5MB = 5 * 1024 * 1024;
 constexpr uint32_t kAborted = platform::kErrorInternetConnectionAborted;
 constexpr uint32_t kReset = platform::kErrorInternetConnectionReset;
+constexpr uint32_t kRedirectFailed = platform::kErrorHttpRedirectFailed;
 
 const Case kCases[] = {
     // name               fault                        size  open  status length body     read error
@@ -128,16 +90,20 @@ const Case kCases[] = {
     {"reset midway", Fault::kResetMidway, 300000, 0, 200, true, Body::kFirstHalf, kReset},
     {"slow drip", Fault::kSlowDrip, 4000, 0, 200, true, Body::kFile, 0},
     {"redirect", Fault::kRedirect, 5000, 0, 200, true, Body::kTarget, 0},
+#ifdef _WIN32
+    // Wine's WinINet does not follow 308; the unfollowed redirect fails.
+    // (No redirect loop here: Wine's WinINet follows one without end.)
+    {"redirect 308", Fault::kRedirect308, 5000, kRedirectFailed, 0, false, Body::kFile, 0},
+#else
     {"redirect 308", Fault::kRedirect308, 5000, 0, 200, true, Body::kTarget, 0},
-    {"redirect loop", Fault::kRedirectLoop, 100, platform::kErrorHttpRedirectFailed, 0, false,
-     Body::kFile, 0},
+    {"redirect loop", Fault::kRedirectLoop, 100, kRedirectFailed, 0, false, Body::kFile, 0},
+#endif
 };
 
 TEST_F(HttpClientTest, AnswersOfTheServer) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
-    std::string path = std::string("/download/devureruzir/cases/") + c.name + ".bin";
-    for (char& ch : path) ch = ch == ' ' ? '_' : ch;
+    const std::string path = PathFor(std::string(c.name) + ".bin");
     std::string file = PatternBytes(c.size, static_cast<unsigned>(c.size));
     std::string target = PatternBytes(777, 7);
     server().PutFile(path, file);
@@ -169,10 +135,11 @@ TEST_F(HttpClientTest, AnswersOfTheServer) {
 
     std::string body;
     uint32_t readResult = ReadAll(*response, platform::kHttpBlockSize, &body);
-    EXPECT_EQ(c.readError, readResult);
     if (c.readError == 0) {
+      EXPECT_EQ(0u, readResult);
       EXPECT_TRUE(body == expected) << "received " << body.size() << " of " << expected.size();
     } else {
+      EXPECT_EQ(c.readError, readResult) << "a cut body must not pass for a whole one";
       EXPECT_LT(body.size(), expected.size());
       EXPECT_TRUE(expected.compare(0, body.size(), body) == 0) << "not a prefix of the file";
       // After a failure the response stays failed.
@@ -185,42 +152,60 @@ TEST_F(HttpClientTest, AnswersOfTheServer) {
 }
 
 TEST_F(HttpClientTest, StalledTransferFailsAfterTheStallTime) {
-  const std::string path = "/download/devureruzir/cases/stall.bin";
+  if (testing_support::RunningUnderWine()) {
+    // Wine 8 applies a receive time-out only when the request's connection
+    // is made, and InternetOpenUrlW offers no moment to set one before.
+    GTEST_SKIP() << "Wine's WinINet never times out a stalled read";
+  }
+  const std::string path = PathFor("stall.bin");
   server().PutFile(path, PatternBytes(200000));
   server().SetFault(path, Fault::kStall);
 
   std::unique_ptr<HttpResponse> response;
   ASSERT_EQ(0u, session_->Open(VendorUrl(path).c_str(), &response));
-  EXPECT_EQ(std::optional<uint32_t>(200000), response->ContentLength());
   auto start = std::chrono::steady_clock::now();
   std::string body;
-  EXPECT_EQ(platform::kErrorInternetTimeout, ReadAll(*response, platform::kHttpBlockSize, &body));
+  uint32_t readResult = ReadAll(*response, platform::kHttpBlockSize, &body);
   auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(100000u, body.size());
-  EXPECT_GE(waited, std::chrono::seconds(StallSecondsInForce()) - std::chrono::milliseconds(100));
-  EXPECT_LT(waited, std::chrono::seconds(StallSecondsInForce() + 10));
+  EXPECT_LT(waited, std::chrono::seconds(HttpStallSecondsInForce() + 10));
+#ifdef _WIN32
+  // Never observed here (Wine skips this test): only that the read fails.
+  EXPECT_NE(0u, readResult);
+#else
+  EXPECT_EQ(std::optional<uint32_t>(200000), response->ContentLength());
+  EXPECT_EQ(platform::kErrorInternetTimeout, readResult);
+  EXPECT_GE(waited,
+            std::chrono::seconds(HttpStallSecondsInForce()) - std::chrono::milliseconds(100));
+#endif
 }
 
 TEST_F(HttpClientTest, RequestGoesThroughTheProxyWithTheAgentName) {
-  const std::string path = "/download/devureruzir/main/exe/DevureruzIR.exe";
+  const std::string path = PathFor("DevureruzIR.exe");
   server().PutFile(path, "MZ");
-  const size_t before = RequestsFor(path).size();
+  const size_t before = server().RequestsFor(path).size();
   std::unique_ptr<HttpResponse> response;
   ASSERT_EQ(0u, session_->Open(VendorUrl(path).c_str(), &response));
   std::string body;
   EXPECT_EQ(0u, ReadAll(*response, platform::kHttpBlockSize, &body));
   EXPECT_EQ("MZ", body);
 
-  std::vector<testing_support::RecordedRequest> requests = RequestsFor(path);
+  std::vector<testing_support::RecordedRequest> requests = server().RequestsFor(path);
   ASSERT_EQ(before + 1, requests.size());
   requests.erase(requests.begin(), requests.begin() + static_cast<std::ptrdiff_t>(before));
   EXPECT_EQ("GET", requests[0].method);
-  EXPECT_EQ("http://" + VendorHost() + path, requests[0].target);
+  std::string target = requests[0].target;
+#ifdef _WIN32
+  // Wine names the default port in the absolute form; Windows does not.
+  std::string port = "http://" + VendorHost() + ":80/";
+  if (target.compare(0, port.size(), port) == 0) target.erase(port.size() - 4, 3);
+#endif
+  EXPECT_EQ("http://" + VendorHost() + path, target);
   EXPECT_EQ("Valdorine", requests[0].userAgent);
 }
 
 TEST_F(HttpClientTest, ReadNeverDeliversMoreThanAsked) {
-  const std::string path = "/download/devureruzir/cases/blocks.bin";
+  const std::string path = PathFor("blocks.bin");
   const std::string file = PatternBytes(200000, 3);
   server().PutFile(path, file);
   for (size_t capacity :
@@ -235,8 +220,8 @@ TEST_F(HttpClientTest, ReadNeverDeliversMoreThanAsked) {
 }
 
 TEST_F(HttpClientTest, AbandonedResponseDoesNotDisturbTheNext) {
-  const std::string big = "/download/devureruzir/cases/abandoned.bin";
-  const std::string small = "/download/devureruzir/cases/next.bin";
+  const std::string big = PathFor("abandoned.bin");
+  const std::string small = PathFor("next.bin");
   server().PutFile(big, PatternBytes(k5MB, 5));
   server().PutFile(small, PatternBytes(3000, 6));
 
@@ -254,8 +239,12 @@ TEST_F(HttpClientTest, AbandonedResponseDoesNotDisturbTheNext) {
   EXPECT_TRUE(body == PatternBytes(3000, 6));
 }
 
+#ifndef _WIN32
+// libcurl's client only: WinINet closes a request with its session's handle
+// (Wine's Read then fails with ERROR_INVALID_HANDLE), and the session
+// interface promises neither.
 TEST_F(HttpClientTest, ResponseOutlivingItsSessionStillReads) {
-  const std::string path = "/download/devureruzir/cases/outlive.bin";
+  const std::string path = PathFor("outlive.bin");
   server().PutFile(path, PatternBytes(100000, 9));
   std::unique_ptr<HttpResponse> response;
   ASSERT_EQ(0u, session_->Open(VendorUrl(path).c_str(), &response));
@@ -264,8 +253,11 @@ TEST_F(HttpClientTest, ResponseOutlivingItsSessionStillReads) {
   EXPECT_EQ(0u, ReadAll(*response, platform::kHttpBlockSize, &body));
   EXPECT_TRUE(body == PatternBytes(100000, 9));
 }
+#endif
 
-// A port nobody listens on, reached without the proxy.
+#ifndef _WIN32
+// A port nobody listens on, reached without the proxy (libcurl honours
+// no_proxy from the environment).
 TEST_F(HttpClientTest, RefusedConnectionFailsTheOpen) {
   int probe = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
@@ -283,6 +275,7 @@ TEST_F(HttpClientTest, RefusedConnectionFailsTheOpen) {
   EXPECT_EQ(nullptr, response);
   ::unsetenv("no_proxy");
 }
+#endif
 
 TEST(VendorServerTest, ControlCallsAreNotLogged) {
   VendorServer& server = VendorServer::Get();
