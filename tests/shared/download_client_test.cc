@@ -3,14 +3,13 @@
 // through the proxy setting.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
 #include "download/web_grab.h"
 #include "support/download_fixture.h"
+#include "support/download_server_fixture.h"
 #include "support/vendor_server.h"
-#include "vendor_host.h"
 
 namespace download {
 namespace {
@@ -18,53 +17,8 @@ namespace {
 using testing_support::Fault;
 using testing_support::PatternBytes;
 using testing_support::ProgressWindow;
-using testing_support::VendorServer;
 
-std::wstring Widen(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-
-class DownloadClientTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    testing_support::UseVendorServerAsProxy();
-    server().ClearFaults();
-    server().ClearRequests();
-  }
-  void TearDown() override { server().ClearFaults(); }
-
-  static VendorServer& server() { return VendorServer::Get(); }
-
-  // Paths of this run alone: a client's internet cache must never answer in
-  // the server's place.
-  static std::string PathOf(const std::string& name) {
-    static const std::string run =
-        std::to_string(std::chrono::system_clock::now().time_since_epoch().count());
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return "/download/devureruzir/shared/" + run + "/" + info->name() + "/" + name;
-  }
-  std::wstring Serve(const std::string& name, const std::string& bytes) {
-    server().PutFile(PathOf(name), bytes);
-    return L"http://" VALDORINE_VENDOR_HOST + Widen(PathOf(name));
-  }
-
-  DownloadResult List(const std::vector<std::wstring>& entries) {
-    std::vector<const wchar_t*> list;
-    for (const auto& entry : entries) list.push_back(entry.c_str());
-    list.push_back(L"end");
-    std::wstring destination = ui.WindowsPath();
-    return grab.DownloadFileList(ui.fileLine(), ui.counterLine(), ui.bar(), list.data(),
-                                 destination.c_str(), 1);
-  }
-
-  std::string FileOr(const std::wstring& name) {
-    std::string bytes;
-    return ui.ReadFile(name, &bytes) ? bytes : "<missing>";
-  }
-
-  ProgressWindow ui;
-  CWebGrab grab;
-};
+using DownloadClientTest = testing_support::DownloadServerTest;
 
 TEST_F(DownloadClientTest, AListArrivesByteForByteWithItsProgress) {
   const std::string program = PatternBytes(300 * 1024, 1);
@@ -72,9 +26,9 @@ TEST_F(DownloadClientTest, AListArrivesByteForByteWithItsProgress) {
   const std::string text = "Valdorine read-me\r\n";
   // Within one second: no rate on the counter line.
   SetClockForTesting([] { return int64_t{1000}; });
-  ASSERT_EQ(
-      List({Serve("Viewer.exe", program), Serve("Codec.DLK", library), Serve("readme.txt", text)}),
-      DownloadResult::kComplete);
+  ASSERT_EQ(List({Serve("Viewer.exe", program), Serve("Codec.DLK", library),
+                  Serve("readme.txt", text), L"end"}),
+            DownloadResult::kComplete);
 
   EXPECT_EQ(ui.FolderNames(), (std::vector<std::string>{"Codec.dll", "Viewer.exe", "readme.txt"}));
   EXPECT_TRUE(FileOr(L"Viewer.exe") == program) << "Viewer.exe differs from the served file";
@@ -110,7 +64,7 @@ TEST_F(DownloadClientTest, AFailedFileLeavesTheOldOneAndEndsTheList) {
     server().SetFault(PathOf(folder + "Viewer.exe"), c.fault);
     const std::wstring next = Serve(folder + "next.txt", "next");
 
-    EXPECT_EQ(List({url, next}), DownloadResult::kFailed);
+    EXPECT_EQ(List({url, next, L"end"}), DownloadResult::kFailed);
     EXPECT_EQ(FileOr(L"Viewer.exe"), "the old program");
     EXPECT_EQ(ui.FolderNames(), std::vector<std::string>{"Viewer.exe"});
     EXPECT_EQ(filesDone, 0);

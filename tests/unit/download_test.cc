@@ -2,16 +2,14 @@
 // platform's HTTP client, with the headless window as the user's screen.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "download/web_grab.h"
 #include "setup/setup_state.h"
 #include "support/download_fixture.h"
-#include "support/vendor_server.h"
-#include "vendor_host.h"
+#include "support/download_server_fixture.h"
+#include "support/http_test_helpers.h"
 
 namespace download {
 namespace {
@@ -19,76 +17,17 @@ namespace {
 using testing_support::Fault;
 using testing_support::PatternBytes;
 using testing_support::ProgressWindow;
-using testing_support::VendorServer;
+using testing_support::VendorUrl;
+using testing_support::Widen;
 
 // A stalled answer fails after this long instead of the client's minute;
 // before any session of this process reads it.
-const bool stallShortened = [] {
-  ::setenv("VALDORINE_HTTP_STALL_SECONDS", "2", 0);
-  return true;
-}();
+const bool stallShortened = testing_support::ShortenHttpStall(2);
 
-std::wstring Widen(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-
-class DownloadTest : public ::testing::Test {
+class DownloadTest : public testing_support::DownloadServerTest {
  protected:
-  static void SetUpTestSuite() { testing_support::UseVendorServerAsProxy(); }
-
-  void SetUp() override {
-    server().ClearFaults();
-    server().ClearRequests();
-  }
-
-  VendorServer& server() { return VendorServer::Get(); }
-
-  // A URL path of this test's own, so that tests never share a served file.
-  std::string PathOf(const std::string& name) const {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string test = info->name();
-    std::replace(test.begin(), test.end(), '/', '_');
-    return "/download/devureruzir/" + test + "/" + name;
-  }
-  static std::wstring UrlOf(const std::string& path) {
-    return L"http://" VALDORINE_VENDOR_HOST + Widen(path);
-  }
-  // Serves |bytes| at a path of this test and returns its URL.
-  std::wstring Serve(const std::string& name, const std::string& bytes) {
-    server().PutFile(PathOf(name), bytes);
-    return UrlOf(PathOf(name));
-  }
-
-  DownloadResult List(std::vector<std::wstring> entries, const std::wstring& folder = L"",
-                      int rename = 1) {
-    std::vector<const wchar_t*> list;
-    for (const auto& entry : entries) list.push_back(entry.c_str());
-    std::wstring destination = ui.WindowsPath(folder);
-    return grab.DownloadFileList(ui.fileLine(), ui.counterLine(), ui.bar(), list.data(),
-                                 destination.c_str(), rename);
-  }
-  DownloadResult Fetch(const std::wstring& url, const std::wstring& folder = L"") {
-    std::wstring destination = ui.WindowsPath(folder);
-    return grab.FetchFile(ui.fileLine(), ui.counterLine(), url.c_str(), destination.c_str());
-  }
-
   // How many requests asked for a target ending with |name|.
-  size_t RequestsFor(const std::string& name) {
-    size_t count = 0;
-    for (const auto& request : server().Requests())
-      if (request.target.size() >= name.size() &&
-          request.target.compare(request.target.size() - name.size(), name.size(), name) == 0)
-        ++count;
-    return count;
-  }
-
-  std::string FileOr(const std::wstring& name, const std::string& missing = "<missing>") {
-    std::string bytes;
-    return ui.ReadFile(name, &bytes) ? bytes : missing;
-  }
-
-  ProgressWindow ui;
-  CWebGrab grab;
+  size_t RequestsFor(const std::string& name) { return server().RequestsFor(name).size(); }
 };
 
 // What the user ends up with for each way the server can answer: the result,
@@ -257,7 +196,7 @@ TEST_F(DownloadTest, EveryRequestIsAPlainGetWithTheAgentValdorine) {
     SCOPED_TRACE(names[i]);
     EXPECT_EQ(requests[i].method, "GET");
     // Sent through the proxy: the absolute URL of the vendor host.
-    EXPECT_EQ(Widen(requests[i].target), UrlOf(PathOf(names[i])));
+    EXPECT_EQ(Widen(requests[i].target), VendorUrl(PathOf(names[i])));
     EXPECT_EQ(requests[i].userAgent, "Valdorine");
   }
 }
