@@ -4,8 +4,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,37 +12,23 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/headless/headless_window.h"
-#include "platform/xml.h"
 #include "setup/bounded_format.h"
 #include "setup/setup_state.h"
-#include "support/temp_folder.h"
+#include "support/cache_folder_fixture.h"
 
 #ifndef _WIN32
 #include <unistd.h>
-
-#include "platform/posix/posix_paths.h"
 #endif
 
 namespace config {
 namespace {
 
 using setup::state;
+using testing_support::ElementText;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
 
 constexpr char kCrLf[] = "\r\n";
-
-std::string ReadFile(const std::wstring& path) {
-  std::string bytes;
-  EXPECT_EQ(platform::ReadWholeFile(path.c_str(), &bytes), 0u)
-      << "reading a file that should exist";
-  return bytes;
-}
-
-void WriteFile(const std::wstring& path, std::string_view bytes) {
-  std::unique_ptr<platform::OutputFile> file;
-  ASSERT_EQ(platform::CreateOutputFile(path.c_str(), &file), 0u);
-  ASSERT_EQ(file->Write(bytes.data(), bytes.size()), 0u);
-  ASSERT_EQ(file->Commit(), 0u);
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -62,77 +46,23 @@ size_t Count(const std::string& text, std::string_view part) {
   return count;
 }
 
-// The text of the first element named |name|, read with the platform's XML
-// model; nothing when the file does not load or has no such element.
-std::optional<std::wstring> ElementText(const std::wstring& path, const wchar_t* name) {
-  std::unique_ptr<platform::XmlDocument> document;
-  if (platform::LoadXmlDocument(path.c_str(), &document) != platform::XmlLoadResult::kOk) {
-    return std::nullopt;
-  }
-  platform::XmlDocument::Element element = document->FindFirstElement(name);
-  if (element == nullptr) return std::nullopt;
-  return document->GetText(element);
-}
-
-// A cache folder in a fresh host folder, seen through a Windows path: the
-// folder itself on Windows, drive C mapped onto it elsewhere.
-class InitializationFilesTest : public ::testing::Test {
+// Each run (see Fresh) has its own new cache folder below the fresh folder.
+class InitializationFilesTest : public testing_support::CacheFolderTest {
  protected:
   void SetUp() override {
-#ifdef _WIN32
-    base_ = temp_.path().wstring();
-#else
-    platform::posix::SetDriveFolder(L'C', temp_.path());
-    base_ = L"C:";
-#endif
+    CacheFolderTest::SetUp();
     Fresh();
   }
 
   // A new setup run on a new, empty cache folder (for tables of cases).
   void Fresh() {
-    setup::ResetSetupStateForTesting();
-    state.instance = &windows_;
-    windows_.messages.clear();
     root_ = base_ + L"\\run" + std::to_wstring(runs_++);
-    UseCacheFolder(root_ + L"\\cache", true);
-    setup::FormatInto(state.startFolder, L"C:\\Users\\Ann\\Documents");
-    setup::FormatInto(state.tempFolder, L"C:\\Users\\Ann\\AppData\\Local\\Valdorine\\Temp");
+    StartRun(root_ + L"\\cache", true);
   }
 
-  void TearDown() override {
-#ifndef _WIN32
-    platform::posix::ClearDrives();
-#endif
-    setup::ResetSetupStateForTesting();
-  }
-
-  void UseCacheFolder(const std::wstring& folder, bool create) {
-    cache_ = folder;
-    setup::FormatInto(state.cacheFolder, L"%s", cache_);
-    if (create) {
-      ASSERT_EQ(platform::CreateFolderTree(cache_.c_str()), 0u);
-    }
-  }
-
-  std::wstring MainPath() const {
-    return cache_ + L"\\Valdorine.xml";
-  }
-  std::wstring SettingsPath() const {
-    return cache_ + L"\\ValdorineIni.xml";
-  }
-  std::wstring SavedPath() const {
-    return cache_ + L"\\ValdorineIni_sav.xml";
-  }
-
-  std::filesystem::path HostPath(const std::wstring& path) const {
-#ifdef _WIN32
-    return std::filesystem::path(path);
-#else
-    std::filesystem::path host;
-    EXPECT_EQ(platform::posix::ResolvePath(path, &host), 0u);
-    return host;
-#endif
-  }
+  std::wstring MainPath() const { return cache_ + L"\\Valdorine.xml"; }
+  std::wstring SettingsPath() const { return cache_ + L"\\ValdorineIni.xml"; }
+  std::wstring SavedPath() const { return cache_ + L"\\ValdorineIni_sav.xml"; }
 
   // The failure message for |path| with |error|, as the user sees it.
   void ExpectOneFailureMessage(const std::wstring& path, uint32_t error) {
@@ -145,12 +75,8 @@ class InitializationFilesTest : public ::testing::Test {
     EXPECT_FALSE(message.owned);
   }
 
-  testing_support::TempFolder temp_;
-  platform::headless::HeadlessWindowSystem windows_;
-  std::wstring base_;
   int runs_ = 0;
   std::wstring root_;
-  std::wstring cache_;
 };
 
 TEST(InitializationTemplatesTest, PiecesHaveTheFixedSizesAroundTheInsertedValues) {

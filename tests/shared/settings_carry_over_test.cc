@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,33 +11,14 @@
 
 #include "config/initialization_files.h"
 #include "platform/files.h"
-#include "platform/headless/headless_window.h"
-#include "platform/xml.h"
-#include "setup/bounded_format.h"
-#include "setup/setup_state.h"
-#include "support/temp_folder.h"
-
-#ifndef _WIN32
-#include "platform/posix/posix_paths.h"
-#endif
+#include "support/cache_folder_fixture.h"
 
 namespace config {
 namespace {
 
-using setup::state;
-
-std::string ReadFile(const std::wstring& path) {
-  std::string bytes;
-  EXPECT_EQ(platform::ReadWholeFile(path.c_str(), &bytes), 0u);
-  return bytes;
-}
-
-void WriteFile(const std::wstring& path, std::string_view bytes) {
-  std::unique_ptr<platform::OutputFile> file;
-  ASSERT_EQ(platform::CreateOutputFile(path.c_str(), &file), 0u);
-  ASSERT_EQ(file->Write(bytes.data(), bytes.size()), 0u);
-  ASSERT_EQ(file->Commit(), 0u);
-}
+using testing_support::ElementText;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
 
 // A settings file holding |body| (sections and settings) below its root.
 std::string SettingsFile(std::string_view body) {
@@ -48,29 +28,13 @@ std::string SettingsFile(std::string_view body) {
 
 // The fresh settings file of a standard installation, and the saved copy of
 // an earlier one beside it.
-class SettingsCarryOverTest : public ::testing::Test {
+class SettingsCarryOverTest : public testing_support::CacheFolderTest {
  protected:
   void SetUp() override {
-    setup::ResetSetupStateForTesting();
-    state.instance = &windows_;
-#ifdef _WIN32
-    cache_ = temp_.path().wstring();
-#else
-    platform::posix::SetDriveFolder(L'C', temp_.path());
-    cache_ = L"C:";
-#endif
-    setup::FormatInto(state.cacheFolder, L"%s", cache_);
-    setup::FormatInto(state.startFolder, L"C:\\Users\\Ann\\Documents");
-    setup::FormatInto(state.tempFolder, L"C:\\Users\\Ann\\AppData\\Local\\Valdorine\\Temp");
+    CacheFolderTest::SetUp();
+    StartRun(base_, false);
     fresh_ = cache_ + L"\\ValdorineIni.xml";
     saved_ = cache_ + L"\\ValdorineIni_sav.xml";
-  }
-
-  void TearDown() override {
-#ifndef _WIN32
-    platform::posix::ClearDrives();
-#endif
-    setup::ResetSetupStateForTesting();
   }
 
   // Writes the fresh file as an installation without earlier settings does.
@@ -80,13 +44,7 @@ class SettingsCarryOverTest : public ::testing::Test {
   }
 
   std::optional<std::wstring> FreshText(const wchar_t* name) const {
-    std::unique_ptr<platform::XmlDocument> document;
-    if (platform::LoadXmlDocument(fresh_.c_str(), &document) != platform::XmlLoadResult::kOk) {
-      return std::nullopt;
-    }
-    platform::XmlDocument::Element element = document->FindFirstElement(name);
-    if (element == nullptr) return std::nullopt;
-    return document->GetText(element);
+    return ElementText(fresh_, name);
   }
 
   struct TextCase {
@@ -101,19 +59,6 @@ class SettingsCarryOverTest : public ::testing::Test {
     }
   }
 
-  std::filesystem::path HostPath(const std::wstring& path) const {
-#ifdef _WIN32
-    return std::filesystem::path(path);
-#else
-    std::filesystem::path host;
-    EXPECT_EQ(platform::posix::ResolvePath(path, &host), 0u);
-    return host;
-#endif
-  }
-
-  testing_support::TempFolder temp_;
-  platform::headless::HeadlessWindowSystem windows_;
-  std::wstring cache_;
   std::wstring fresh_;
   std::wstring saved_;
 };
