@@ -15,7 +15,9 @@ inline constexpr size_t kHttpBlockSize = 4095;
 // No byte for this long fails a transfer.
 inline constexpr uint32_t kHttpStallSeconds = 60;
 
-// An open GET response. Failures are results; nothing is thrown.
+// An open GET response. Failures are results; nothing is thrown. A response
+// is read and closed while its session is open: WinINet closes a session's
+// responses with it.
 class HttpResponse {
  public:
   virtual ~HttpResponse() = default;  // Closes the response.
