@@ -55,13 +55,38 @@ fi
 
 exe=build/win-x64/src/platform/win32/install.exe
 if [ "$headless" = 1 ]; then
-  VALDORINE_WINE_TIMEOUT=180 tests/win/wine-run.sh "$exe" &
+  # No one to click: press the install button as a person would, and keep
+  # pictures of the install under way and of its end.
+  VALDORINE_WINE_TIMEOUT=300 tests/win/wine-run.sh "$exe" &
   setup_pid=$!
-  for _ in $(seq 120); do [ -f "$VALDORINE_WINEPREFIX/.valdorine-booted" ] && break; sleep 1; done
-  sleep 10
+  window=""
+  for _ in $(seq 180); do
+    window=$(xdotool search --name "Valdorine Setup" 2>/dev/null | head -1)
+    [ -n "$window" ] && break
+    sleep 1
+  done
+  if [ -z "$window" ]; then
+    echo "The setup's window did not appear." >&2
+    exit 1
+  fi
+  sleep 2
   import -window root "$demo/screenshot.png"
-  echo "No display: the setup ran on a virtual one; screenshot: $demo/screenshot.png"
+  xdotool mousemove --window "$window" 280 470 click 1
+  sleep 2
+  import -window root "$demo/screenshot-installing.png"
+  # The settings file is written once every file is in.
+  touch "$demo/install-started"
+  for _ in $(seq 120); do
+    [ -n "$(find "$demo/wineprefix/drive_c/users" -name ValdorineIni.xml \
+      -newer "$demo/install-started" 2>/dev/null)" ] && break
+    sleep 1
+  done
+  sleep 3
+  import -window root "$demo/screenshot-installed.png"
   kill "$setup_pid" 2>/dev/null
+  echo "No display: the setup ran on a virtual one and installed into"
+  echo "  $demo/wineprefix/drive_c/Program Files/Valdorine"
+  echo "Screenshots: $demo/screenshot.png, screenshot-installing.png, screenshot-installed.png"
 else
   VALDORINE_WINE_TIMEOUT=86400 tests/win/wine-run.sh "$exe"
   echo "The setup ended; what it installed is under $demo/wineprefix/drive_c."

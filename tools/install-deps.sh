@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev
   libcurl4-openssl-dev libpugixml-dev libudev-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine64 xvfb xauth imagemagick
+  wine64 xvfb xauth imagemagick xdotool
   curl liblnk-utils
 )
 
