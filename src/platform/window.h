@@ -70,7 +70,7 @@ class Window {
   virtual ~Window() = default;
 
   // Creates a child control. Returns null when the system refuses.
-  virtual Control* CreateControl(const ControlSpec& spec) = 0;
+  virtual Control* CreateControl(const ControlSpec& desc) = 0;
   // The first control created with |id|, or null.
   virtual Control* FindControl(int id) = 0;
 

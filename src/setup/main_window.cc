@@ -26,7 +26,7 @@ constexpr int kFromBottom = -17;      // y = H - 17
 constexpr int kSetupVersionX = -180;  // x = W - 180 on the main page
 
 struct ControlRow {
-  ControlSpec spec;
+  ControlSpec desc;
   Page page;
   int x, y;
 };
@@ -322,10 +322,10 @@ void OpenPage(Window* window, const wchar_t* english, const wchar_t* french) {
 }  // namespace
 
 int CreateControls(Window* window) {
-  auto create = [window](const ControlRow& row) { return window->CreateControl(row.spec); };
+  auto create = [window](const ControlRow& row) { return window->CreateControl(row.desc); };
   for (const ControlRow& row : kControls) {
     platform::Control* c = create(row);
-    switch (row.spec.id) {
+    switch (row.desc.id) {
       case IDC_LANGUAGE:
         window->AddComboItem(c, L"In English");
         window->AddComboItem(c, L"En Fran\u00e7ais");
@@ -353,7 +353,7 @@ int CreateControls(Window* window) {
   window->CreateControl(kAddonList);
   for (const ControlRow& row : kAddonButtons) {
     platform::Control* c = create(row);
-    if (row.spec.id == IDC_EXIT) handles.addonExit = c;
+    if (row.desc.id == IDC_EXIT) handles.addonExit = c;
   }
   return 1;
 }
@@ -366,8 +366,8 @@ void ShowMainPage(Window* window, ShowCommand show) {
     if (row.page == Page::kAddon) continue;
     int x = row.x == kSetupVersionX ? handles.clientWidth - 180 : row.x;
     int y = row.y == kFromBottom ? handles.clientHeight - 17 : row.y;
-    if (row.spec.id == IDC_USB_DRIVE) x = state.language == kLanguageEnglish ? 130 : 180;
-    window->Move(window->FindControl(row.spec.id), x, y);
+    if (row.desc.id == IDC_USB_DRIVE) x = state.language == kLanguageEnglish ? 130 : 180;
+    window->Move(window->FindControl(row.desc.id), x, y);
   }
   for (int id : kMainPageShown) window->Show(window->FindControl(id), show);
   window->Show(handles.mainExit, show);

@@ -19,7 +19,7 @@ void ProgressWindowEvents::OnCreate(platform::Window* window) {
   using platform::ControlClass;
   using platform::ControlFont;
   using platform::kWsVisible;
-  const platform::ControlSpec specs[] = {
+  const platform::ControlSpec descs[] = {
       {kIdcProgress, ControlClass::kProgress, kWsVisible, 520, 10, nullptr, ControlFont::kDefault},
       {kIdcProgressFile, ControlClass::kStatic, kWsVisible, 100, 15, nullptr,
        ControlFont::kControl},
@@ -27,7 +27,7 @@ void ProgressWindowEvents::OnCreate(platform::Window* window) {
        ControlFont::kControl},
       {kIdcExit, ControlClass::kButton, kWsVisible, 80, 25, L"Exit", ControlFont::kDefault},
   };
-  for (const auto& spec : specs) window->CreateControl(spec);
+  for (const auto& desc : descs) window->CreateControl(desc);
   window->ShowWindow(platform::kShowNormal);
 }
 

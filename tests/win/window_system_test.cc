@@ -63,8 +63,8 @@ class Events : public WindowEvents {
     int id, code;
   };
   void OnCreate(Window* window) override {
-    for (const ControlSpec& spec : kControls) {
-      Control* control = window->CreateControl(spec);
+    for (const ControlSpec& desc : kControls) {
+      Control* control = window->CreateControl(desc);
       controls.push_back(control);
       window->Move(control, 10, 10 + 30 * static_cast<int>(controls.size() - 1));
     }

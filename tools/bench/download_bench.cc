@@ -58,7 +58,7 @@ class ProgressEvents : public platform::WindowEvents {
   void OnCreate(platform::Window* window) override {
     using platform::ControlClass;
     using platform::ControlFont;
-    const platform::ControlSpec specs[] = {
+    const platform::ControlSpec descs[] = {
         {kIdcProgress, ControlClass::kProgress, platform::kWsVisible, 520, 10, nullptr,
          ControlFont::kDefault},
         {kIdcProgressFile, ControlClass::kStatic, platform::kWsVisible, 100, 15, nullptr,
@@ -66,7 +66,7 @@ class ProgressEvents : public platform::WindowEvents {
         {kIdcProgressCount, ControlClass::kStatic, platform::kWsVisible | platform::kSsRight, 100,
          15, nullptr, ControlFont::kControl},
     };
-    for (const auto& spec : specs) window->CreateControl(spec);
+    for (const auto& desc : descs) window->CreateControl(desc);
     window->SetProgressRange(window->FindControl(kIdcProgress), 0, install::kProgressRange);
     window->ShowWindow(platform::kShowNormal);
   }

@@ -40,19 +40,19 @@ Control* HeadlessWindow::HandleOf(const ControlState* state) const {
   return reinterpret_cast<Control*>(const_cast<ControlState*>(state));
 }
 
-Control* HeadlessWindow::CreateControl(const ControlSpec& spec) {
+Control* HeadlessWindow::CreateControl(const ControlSpec& desc) {
   if (destroyed_) return nullptr;
   auto c = std::make_unique<ControlState>();
-  c->id = spec.id;
-  c->controlClass = spec.controlClass;
-  c->style = spec.style;
-  c->font = spec.font;
-  c->bitmap = spec.bitmap;
-  c->text = spec.text ? spec.text : L"";
-  c->note = spec.note ? spec.note : L"";
-  c->width = spec.width;
-  c->height = spec.height;
-  c->visible = (spec.style & kWsVisible) != 0;
+  c->id = desc.id;
+  c->controlClass = desc.controlClass;
+  c->style = desc.style;
+  c->font = desc.font;
+  c->bitmap = desc.bitmap;
+  c->text = desc.text ? desc.text : L"";
+  c->note = desc.note ? desc.note : L"";
+  c->width = desc.width;
+  c->height = desc.height;
+  c->visible = (desc.style & kWsVisible) != 0;
   controls_.push_back(std::move(c));
   return HandleOf(controls_.back().get());
 }

@@ -61,7 +61,7 @@ class HeadlessWindow : public Window {
  public:
   explicit HeadlessWindow(HeadlessWindowSystem* system) : system_(system) {}
 
-  Control* CreateControl(const ControlSpec& spec) override;
+  Control* CreateControl(const ControlSpec& desc) override;
   Control* FindControl(int id) override;
   void SetText(Control* control, const wchar_t* text) override;
   void GetText(Control* control, wchar_t* buffer, int capacity) override;

@@ -155,24 +155,24 @@ const Win32Window::ControlRecord* Win32Window::RecordOf(HWND hwnd) const {
   return nullptr;
 }
 
-Control* Win32Window::CreateControl(const ControlSpec& spec) {
+Control* Win32Window::CreateControl(const ControlSpec& desc) {
   if (!hwnd_) return nullptr;
   // Placed at 0, 0: the page functions move every control before it is seen.
-  HWND control = ::CreateWindowExW(spec.exStyle, ClassName(spec.controlClass), spec.text,
-                                   WS_CHILD | spec.style, 0, 0, spec.width, spec.height, hwnd_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+  HWND control = ::CreateWindowExW(desc.exStyle, ClassName(desc.controlClass), desc.text,
+                                   WS_CHILD | desc.style, 0, 0, desc.width, desc.height, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)),
                                    system_->instance_, nullptr);
   if (!control) return nullptr;
-  HFONT font = system_->FontFor(spec.font);
+  HFONT font = system_->FontFor(desc.font);
   if (font) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (spec.note) ::SendMessageW(control, BCM_SETNOTE, 0, reinterpret_cast<LPARAM>(spec.note));
-  if (spec.bitmap) {
-    if (HBITMAP bitmap = system_->Bitmap(spec.bitmap))
+  if (desc.note) ::SendMessageW(control, BCM_SETNOTE, 0, reinterpret_cast<LPARAM>(desc.note));
+  if (desc.bitmap) {
+    if (HBITMAP bitmap = system_->Bitmap(desc.bitmap))
       ::SendMessageW(control, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
   }
-  if (spec.controlClass == ControlClass::kListView) ::SetWindowTheme(control, L"Explorer", nullptr);
+  if (desc.controlClass == ControlClass::kListView) ::SetWindowTheme(control, L"Explorer", nullptr);
   controls_.push_back(
-      {control, spec.id, spec.controlClass, spec.redCaption ? spec.redCaption : L""});
+      {control, desc.id, desc.controlClass, desc.redCaption ? desc.redCaption : L""});
   return reinterpret_cast<Control*>(control);
 }
 

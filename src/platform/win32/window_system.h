@@ -34,7 +34,7 @@ class Win32Window : public Window {
   Win32Window(Win32WindowSystem* system, WindowEvents* events);
   ~Win32Window() override;
 
-  Control* CreateControl(const ControlSpec& spec) override;
+  Control* CreateControl(const ControlSpec& desc) override;
   Control* FindControl(int id) override;
   void SetText(Control* control, const wchar_t* text) override;
   void GetText(Control* control, wchar_t* buffer, int capacity) override;
