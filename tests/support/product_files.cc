@@ -2,33 +2,22 @@
 
 #include "install/main_file_lists.h"
 #include "support/vendor_server.h"
+#include "vendor_tree.h"
 
 namespace testing_support {
 
 std::string ProductFileContent(const std::string& path) {
-  uint32_t seed = 2166136261u;
-  for (char c : path) seed = (seed ^ static_cast<unsigned char>(c)) * 16777619u;
-  std::string bytes(64 + seed % 3000, '\0');
-  for (char& b : bytes) {
-    seed = seed * 1103515245u + 12345u;
-    b = static_cast<char>(seed >> 16);
-  }
-  return bytes;
+  return vendor_tree::ContentFor(path, vendor_tree::SmallProfileSize(path));
 }
 
 std::string UrlPath(const wchar_t* url) {
-  std::wstring wide(url);
-  size_t start = wide.find(L'/', std::wstring(L"http://").size());
-  std::string path;
-  for (size_t i = start; i < wide.size(); ++i) path.push_back(static_cast<char>(wide[i]));
-  return path;
+  return vendor_tree::UrlPath(url);
 }
 
 void PublishProduct() {
   VendorServer& server = VendorServer::Get();
-  for (const install::MainList& list : install::kMainLists)
-    for (download::FileList entry = list.files; std::wstring(*entry) != L"end"; ++entry)
-      server.PutFile(UrlPath(*entry), ProductFileContent(UrlPath(*entry)));
+  for (const std::string& path : vendor_tree::MainListPaths())
+    server.PutFile(path, ProductFileContent(path));
 }
 
 std::map<std::string, std::wstring> ExpectedPlaces(const std::wstring& installFolder,

@@ -9,20 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "install/main_file_lists.h"
 #include "vendor_tree.h"
-
-namespace {
-
-std::string UrlPath(const wchar_t* url) {
-  std::wstring wide(url);
-  size_t start = wide.find(L'/', std::wstring(L"http://").size());
-  std::string path;
-  for (size_t i = start; i < wide.size(); ++i) path.push_back(static_cast<char>(wide[i]));
-  return path;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   std::filesystem::path out;
@@ -32,10 +19,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make_vendor_tree --out FOLDER\n");
     return 2;
   }
-  std::vector<std::string> paths;
-  for (const install::MainList& list : install::kMainLists)
-    for (download::FileList entry = list.files; std::wstring(*entry) != L"end"; ++entry)
-      paths.push_back(UrlPath(*entry));
+  std::vector<std::string> paths = vendor_tree::MainListPaths();
   int64_t bytes = vendor_tree::WriteTree(out, paths);
   if (bytes < 0) {
     std::fprintf(stderr, "make_vendor_tree: could not write %s\n", out.c_str());

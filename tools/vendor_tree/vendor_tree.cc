@@ -5,6 +5,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "install/main_file_lists.h"
+
 namespace vendor_tree {
 
 namespace {
@@ -101,6 +103,27 @@ size_t ProfileSize(std::string_view urlPath) {
     return rule.minSize + Mix(HashOf(urlPath)) % (rule.maxSize - rule.minSize + 1);
   }
   return 0;
+}
+
+size_t SmallProfileSize(std::string_view urlPath) {
+  return 64 + Mix(HashOf(urlPath)) % 3000;
+}
+
+std::string UrlPath(const wchar_t* url) {
+  std::wstring_view wide(url);
+  size_t start = wide.find(L'/', std::wstring_view(L"http://").size());
+  std::string path;
+  for (size_t i = start == std::wstring_view::npos ? wide.size() : start; i < wide.size(); ++i)
+    path.push_back(static_cast<char>(wide[i]));
+  return path;
+}
+
+std::vector<std::string> MainListPaths() {
+  std::vector<std::string> paths;
+  for (const install::MainList& list : install::kMainLists)
+    for (download::FileList entry = list.files; std::wstring_view(*entry) != L"end"; ++entry)
+      paths.push_back(UrlPath(*entry));
+  return paths;
 }
 
 int64_t WriteTree(const std::filesystem::path& root, const std::vector<std::string>& urlPaths,

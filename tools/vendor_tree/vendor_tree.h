@@ -40,6 +40,16 @@ extern const size_t kProfileRuleCount;
 // Writes every path of |urlPaths| below |root| (root / path) with its profile
 // size, or |fixedSize| when non-zero. Returns the bytes written, or -1 when a
 // file cannot be written.
+// The small profile of the tests: a few KiB a file, still derived from the
+// path.
+size_t SmallProfileSize(std::string_view urlPath);
+
+// The path part of a list entry ("/download/devureruzir/...").
+std::string UrlPath(const wchar_t* url);
+
+// The paths of every file of the setup's thirteen main lists, in list order.
+std::vector<std::string> MainListPaths();
+
 int64_t WriteTree(const std::filesystem::path& root, const std::vector<std::string>& urlPaths,
                   size_t fixedSize = 0);
 
