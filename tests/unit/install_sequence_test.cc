@@ -5,6 +5,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "install/main_file_lists.h"
 #include "platform/posix/posix_config.h"
@@ -110,6 +111,13 @@ TEST_F(InstallSequenceTest, StandardInstallPutsTheProductInPlaceAndShowsTheAddon
   EXPECT_EQ(std::wstring(state.cacheFolder), local + L"\\cache");
   EXPECT_TRUE(std::filesystem::is_directory(Host(local + L"\\Temp")));
   ExpectProductInPlace(L"C:\\Program Files\\Valdorine", local + L"\\cache");
+  // The lists' "skin" and "licences" land in the tree's "Skin" and
+  // "Licences", even on a file system that tells case apart.
+  std::set<std::string> topLevel;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(Host(L"C:\\Program Files\\Valdorine")))
+    if (entry.is_directory()) topLevel.insert(entry.path().filename().string());
+  EXPECT_EQ(topLevel, (std::set<std::string>{"AddOns", "Language", "Licences", "Skin"}));
   for (const wchar_t* folder : install::kMainFolderTree) {
     SCOPED_TRACE(platform::posix::ToUtf8(folder));
     EXPECT_TRUE(std::filesystem::is_directory(
