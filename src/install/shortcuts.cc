@@ -62,12 +62,15 @@ void CreateShortcuts() {
       continue;
     }
     wchar_t linkPath[kPathCapacity];
-    setup::FormatBounded(linkPath, kPathCapacity, L"%s", folder);
-    setup::AppendBounded(linkPath, kPathCapacity, kLinkName);
     wchar_t target[kPathCapacity];
-    setup::FormatBounded(target, kPathCapacity, kTargetFormat, setup::state.installFolder);
+    // A cut path would write the link under another name or point it at
+    // another file: such a shortcut is skipped.
+    bool fits = setup::FormatBounded(linkPath, kPathCapacity, L"%s", folder) == setup::kFormatOk &&
+                setup::AppendBounded(linkPath, kPathCapacity, kLinkName) == setup::kFormatOk &&
+                setup::FormatBounded(target, kPathCapacity, kTargetFormat,
+                                     setup::state.installFolder) == setup::kFormatOk;
     // Best effort: a shortcut that cannot be written is not reported.
-    CreateShellLink(target, linkPath, kDescription);
+    if (fits) CreateShellLink(target, linkPath, kDescription);
   }
 }
 

@@ -218,6 +218,25 @@ TEST_F(ShortcutsTest, TargetsAreUsedAsFormatted) {
   }
 }
 
+TEST_F(ShortcutsTest, APathThatDoesNotFitMakesNoShortcut) {
+  // 259 characters of folder leave no room for the link's name; a target
+  // that does not fit would point at another file.
+  const std::wstring deepDesktop = L"C:\\" + std::wstring(250, L'd');
+  platform::posix::SetSpecialFolder(SpecialFolder::kDesktopDirectory, deepDesktop);
+  fs::create_directories(Host(deepDesktop));
+  setup::state.desktopShortcut = 1;
+  install::CreateShortcuts();
+  EXPECT_TRUE(fs::is_empty(Host(deepDesktop)));
+
+  setup::state.desktopShortcut = 0;
+  setup::state.startMenuShortcut = 1;
+  const std::wstring longFolder = L"C:\\" + std::wstring(250, L'v');
+  wcscpy(setup::state.installFolder, longFolder.c_str());
+  install::CreateShortcuts();
+  EXPECT_FALSE(fs::exists(Host(L"C:\\Users\\Ann\\Start Menu\\Valdorine.lnk")));
+  EXPECT_TRUE(system_.messages.empty());
+}
+
 TEST_F(ShortcutsTest, ALinkIntoAMissingFolderIsAskedForButNotWritten) {
   EXPECT_EQ(install::CreateShellLink(L"C:\\V\\DevureruzIR.exe", L"C:\\Nowhere\\Valdorine.lnk",
                                      L"Valdorine"),
