@@ -168,9 +168,13 @@ int WriteInitializationFiles(int portable) {
       ReportFailure(L"ValdorineIni_sav.xml", platform::kErrorFilenameExcedRange);
       return 0;
     }
+    // The copy is all that keeps the user's settings once the fresh file is
+    // written: without it, the settings file is left as it is.
+    if (uint32_t error = platform::CopyFileReplacing(settingsPath, savedPath)) {
+      ReportFailure(L"ValdorineIni_sav.xml", error);
+      return 0;
+    }
     carryOver = true;
-    // Best effort: the carry-over reads whatever the saved copy holds.
-    platform::CopyFileReplacing(settingsPath, savedPath);
   }
 
   const std::string_view flag = portable ? "1" : "0";

@@ -304,14 +304,32 @@ TEST_F(InitializationFilesTest, ReadOnlyCacheFolderIsReportedAsAccessDenied) {
 }
 #endif
 
-TEST_F(InitializationFilesTest, SettingsFileThatCannotBeCreatedKeepsTheMainFileAndTheCopy) {
-  // A folder where the settings file should be: it "exists", so the copy is
-  // attempted (and fails, being a folder), then the creation fails.
-  ASSERT_EQ(platform::CreateFolder(SettingsPath().c_str()), 0u);
-  EXPECT_EQ(WriteInitializationFiles(0), 0);
-  ExpectOneFailureMessage(SettingsPath(), platform::kErrorAccessDenied);
-  EXPECT_EQ(ReadFile(MainPath()).size(), 4691u);
-  EXPECT_TRUE(platform::FolderExists(SettingsPath().c_str()));
+TEST_F(InitializationFilesTest, ACopyThatFailsLeavesTheSettingsFileAsItWas) {
+  // Without the saved copy the fresh file would wipe the user's settings.
+  struct Case {
+    const char* name;
+    bool settingsIsFolder;
+  };
+  const Case cases[] = {{"the saved copy's name is taken by a folder", false},
+                        {"the settings file is a folder", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fresh();
+    const std::string oldSettings = "<ValdorineIni><Language>33</Language></ValdorineIni>";
+    if (c.settingsIsFolder) {
+      ASSERT_EQ(platform::CreateFolder(SettingsPath().c_str()), 0u);
+    } else {
+      WriteFile(SettingsPath(), oldSettings);
+      ASSERT_EQ(platform::CreateFolder(SavedPath().c_str()), 0u);
+    }
+    EXPECT_EQ(WriteInitializationFiles(0), 0);
+    ExpectOneFailureMessage(SavedPath(), platform::kErrorAccessDenied);
+    EXPECT_EQ(ReadFile(MainPath()).size(), 4691u);
+    if (c.settingsIsFolder)
+      EXPECT_TRUE(platform::FolderExists(SettingsPath().c_str()));
+    else
+      EXPECT_EQ(ReadFile(SettingsPath()), oldSettings);
+  }
 }
 
 TEST_F(InitializationFilesTest, PathsTooLongForTheirBufferAreNeverUsed) {
