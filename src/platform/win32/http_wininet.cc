@@ -15,6 +15,7 @@ namespace {
 
 using win32::ScopedInternetHandle;
 
+// Not zero: WinINet sends status callbacks only for requests with a context.
 constexpr DWORD kContext = 1;
 
 // Tests shorten the stall time-out through the environment.
@@ -49,6 +50,18 @@ uint32_t LastErrorOr(uint32_t fallback) {
     default:
       return error;
   }
+}
+
+// Windows passes the session's receive time-out on to its requests. Wine's
+// WinINet gives a request none of its own and puts the request's time-out on
+// the socket only as it reads the response headers, inside InternetOpenUrlW,
+// so one set afterwards never reaches a read. The status callback reaches the
+// request before each send, redirects included, and sets it there. It runs on
+// the calling thread, also a few times per block read, returning at once.
+void CALLBACK SetStallTimeout(HINTERNET handle, DWORD_PTR, DWORD status, void*, DWORD) {
+  if (status != INTERNET_STATUS_SENDING_REQUEST) return;
+  DWORD timeout = StallMilliseconds();
+  ::InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
 }
 
 class WinInetResponse final : public HttpResponse {
@@ -127,10 +140,6 @@ class WinInetSession final : public HttpSession {
     ScopedInternetHandle request(::InternetOpenUrlW(session_.Get(), url, nullptr, 0,
                                                     INTERNET_FLAG_TRANSFER_BINARY, kContext));
     if (!request) return LastErrorOr(kErrorInternetCannotConnect);
-    // Windows passes the session's time-out on; Wine's WinINet takes it only
-    // on the request, once the connection exists.
-    DWORD timeout = StallMilliseconds();
-    ::InternetSetOptionW(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
     auto opened = std::make_unique<WinInetResponse>(request.Release());
     if (opened->IsUnfollowedRedirect()) return kErrorHttpRedirectFailed;
     *response = std::move(opened);
@@ -150,6 +159,8 @@ std::unique_ptr<HttpSession> CreateHttpSession(const wchar_t* agent) {
   // A server that goes silent must not hold the setup forever.
   DWORD timeout = StallMilliseconds();
   ::InternetSetOptionW(session.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+  // Best effort: Windows needs no callback for the time-out to hold.
+  ::InternetSetStatusCallbackW(session.Get(), SetStallTimeout);
   return std::make_unique<WinInetSession>(session.Release());
 }
 
