@@ -139,10 +139,13 @@ void RunInstallSequence(platform::Window* window) {
   platform::Control* progress = control(IDC_PROGRESS);
   platform::Control* fileLine = control(IDC_PROGRESS_FILE);
   platform::Control* counterLine = control(IDC_PROGRESS_COUNT);
+  auto showProgress = [&](platform::ShowCommand show) {
+    window->Show(progress, show);
+    window->Show(fileLine, show);
+    window->Show(counterLine, show);
+  };
   state.keepGoing = 1;
-  window->Show(progress, platform::kShowShow);
-  window->Show(fileLine, platform::kShowShow);
-  window->Show(counterLine, platform::kShowShow);
+  showProgress(platform::kShowShow);
 
   MainFilesResult files =
       InstallMainFiles(window, state.installFolder, progress, fileLine, counterLine);
@@ -150,18 +153,14 @@ void RunInstallSequence(platform::Window* window) {
   if (files == MainFilesResult::kFailed) {
     // An incomplete product gets no settings, shortcuts or registration; the
     // user may try again.
-    window->Show(progress, platform::kShowHide);
-    window->Show(fileLine, platform::kShowHide);
-    window->Show(counterLine, platform::kShowHide);
+    showProgress(platform::kShowHide);
     window->Enable(installNow, true);
     window->Enable(gotoAddons, true);
     return;
   }
   if (!config::WriteInitializationFiles(state.portable))
     FatalError(L"Could not create the initialization files!\nAborting.", MessageIcon::kError);
-  window->Show(progress, platform::kShowHide);
-  window->Show(fileLine, platform::kShowHide);
-  window->Show(counterLine, platform::kShowHide);
+  showProgress(platform::kShowHide);
 
   // 14: shortcuts and the uninstall entry of a standard installation.
   if (!state.portable) {
